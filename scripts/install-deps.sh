@@ -6,7 +6,7 @@ need=()
 want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || need+=("$1"); }
 
 for p in cmake ninja-build g++ g++-mingw-w64-x86-64-posix libgtest-dev libbenchmark-dev \
-         wine wine64 fonts-wine xvfb x11-apps x11-utils imagemagick fonts-wqy-microhei locales clang; do
+         wine wine64 fonts-wine xvfb x11-apps x11-utils imagemagick fonts-wqy-microhei locales clang python3; do
   want "$p"
 done
 

@@ -128,7 +128,7 @@ class Session:
         self.display = Display(os.path.join(self.artifacts, "xvfb.log"))
         self.prefix = WinePrefix(os.path.join(self.paths.work, "wineprefix"), self._wine_log)
         self._reaper = subprocess.Popen(
-            [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "reaper.py"), self.prefix.path,
+            [sys.executable, "-B", os.path.join(os.path.dirname(os.path.abspath(__file__)), "reaper.py"), self.prefix.path,
              str(self.display.process.pid)],
             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         started = time.monotonic()
@@ -137,9 +137,14 @@ class Session:
         self.prefix.kill_server()  # a server left by a killed run would carry its state over
         self.prefix.set_dpi(self.dpi, self.display.name, self.locale)
         self.driver = self._start_driver()
-        screen = self.driver.cmd("screen")
-        if screen["system_dpi"] != self.dpi:
-            raise AssertionError(f"system DPI is {screen['system_dpi']}, wanted {self.dpi}")
+        if self.driver.cmd("screen")["system_dpi"] != self.dpi:
+            # The prefix lost the setting that its note says it has: write it again.
+            self.driver.close()
+            self.prefix.set_dpi(self.dpi, self.display.name, self.locale, force=True)
+            self.driver = self._start_driver()
+            dpi = self.driver.cmd("screen")["system_dpi"]
+            if dpi != self.dpi:
+                raise AssertionError(f"system DPI is {dpi}, wanted {self.dpi}")
         self.ensure_capslock_off()
         return self
 

@@ -12,6 +12,7 @@ import sys
 import time
 import traceback
 
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from harness import DEFAULT_DPI, DEFAULT_LOCALE, Paths, Session  # noqa: E402

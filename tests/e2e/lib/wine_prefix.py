@@ -97,10 +97,10 @@ class WinePrefix:
         with open(self._dpi_path(), "w") as f:
             f.write(f"{dpi}\n")
 
-    def set_dpi(self, dpi, display, locale):
+    def set_dpi(self, dpi, display, locale, force=False):
         try:
             with open(self._dpi_path()) as f:
-                if int(f.read().strip()) == dpi:
+                if int(f.read().strip()) == dpi and not force:
                     return
         except (OSError, ValueError):
             pass
