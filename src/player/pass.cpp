@@ -12,19 +12,10 @@ bool IsEventSectionName(const std::string& name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string TrimBlanks(const std::string& text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  auto begin = std::find_if_not(text.begin(), text.end(), blank);
-  auto end = std::find_if_not(text.rbegin(), std::string::const_reverse_iterator(begin), blank);
-  return std::string(begin, end.base());
-}
-
 // Asked of the file as it is now, not of the run's list: the file may have been edited or
 // deleted since the run started. The profile reads find sections the same way.
 bool SectionExists(Context& context, const std::string& path, const std::string& section) {
-  const std::vector<std::string> names = context.profile.SectionNames(path);
-  return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& name) { return TrimBlanks(name) == section; });
+  return context.profile.HasSection(path, section);
 }
 
 std::int32_t ReadInteger(Context& context, const std::string& path, const std::string& section,

@@ -154,6 +154,14 @@ bool Profile::Write(const std::string& path, const std::string& section, const s
   return true;
 }
 
+bool Profile::HasSection(const std::string& path, const std::string& section) {
+  std::string_view file = SkipLeadingControls(UpToNul(path));
+  std::string_view sectionName = TrimTrailingSpaces(SkipLeadingControls(UpToNul(section)));
+  if (file.empty() || sectionName.empty()) return false;
+  Cache::File* cached = cache_->Current(files_, file, files_.Stamp(std::string(file)));
+  return cached && cached->document.HasSection(sectionName);
+}
+
 std::vector<std::string> Profile::SectionNames(const std::string& path) {
   std::vector<std::string> names;
   std::string_view file = UpToNul(path);

@@ -16,6 +16,8 @@ class Profile {
   bool Write(const std::string& path, const std::string& section, const std::string& key,
              const std::string& value);
   std::vector<std::string> SectionNames(const std::string& path);
+  // Whether a read of this section would find it; as cheap as a read.
+  bool HasSection(const std::string& path, const std::string& section);
 
  private:
   struct Cache;

@@ -30,6 +30,7 @@ class ProfileDocument {
   // The value of the first entry named key in the first section named section, blanks removed.
   std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
 
+  bool HasSection(std::string_view section) const { return FindSection(section) != nullptr; }
   std::size_t SectionCount() const { return sections_.size(); }
   std::string_view SectionName(std::size_t index) const;
 

@@ -128,6 +128,12 @@ TEST_F(ProfileTest, EventSectionsAreFoundByTheirExactNumberText) {
   EXPECT_EQ(ReadBoth("2", "X"), "9");
   EXPECT_EQ(ReadBoth("02", "X", "d"), "d");
   EXPECT_EQ(NamesBoth(), (std::vector<std::string>{"01", "1", "2"}));
+  // The existence test finds sections exactly as the reads do.
+  EXPECT_TRUE(profile.HasSection(kTask, "1"));
+  EXPECT_TRUE(profile.HasSection(kTask, "2"));
+  EXPECT_FALSE(profile.HasSection(kTask, "3"));
+  EXPECT_FALSE(profile.HasSection(kTask, "02"));
+  EXPECT_FALSE(profile.HasSection("C:\\run\\missing.kpx", "1"));
 }
 
 TEST_F(ProfileTest, AnEmptyValueIsReadAsEmptyNotAsTheDefault) {

@@ -159,12 +159,14 @@ LRESULT CALLBACK StatusLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM
 void SetupSlider(int id, int maximum, int ticFrequency, int lineSize) {
   HWND slider = MakeControl(id, TRACKBAR_CLASSW, "",
                             WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS | TBS_ENABLESELRANGE);
+  // The empty selection 0..0 goes in while 0 is still inside the range: the control moves a
+  // selection start below its minimum up to the minimum.
+  SendMessageW(slider, TBM_SETSEL, FALSE, MAKELPARAM(0, 0));
   SendMessageW(slider, TBM_SETRANGEMIN, FALSE, 1);
   SendMessageW(slider, TBM_SETRANGEMAX, FALSE, maximum);
   SendMessageW(slider, TBM_SETTICFREQ, static_cast<WPARAM>(ticFrequency), 0);
   SendMessageW(slider, TBM_SETLINESIZE, 0, lineSize);
   SendMessageW(slider, TBM_SETPAGESIZE, 0, 1);
-  SendMessageW(slider, TBM_SETSEL, FALSE, MAKELPARAM(0, 0));
   SendMessageW(slider, TBM_SETPOS, TRUE, 1);
 }
 
@@ -207,6 +209,10 @@ void CreateControls() {
                            WS_EX_CLIENTEDGE);
   SetWindowSubclass(count, PassCountEditProc, 0, 0);
   HWND updown = MakeControl(ids::次数调节钮, UPDOWN_CLASSW, "", 0, WS_EX_STATICEDGE);
+  // A vertical up-down narrows itself to its default width when created; widen it again.
+  const ControlPlace* updownPlace = FindControlPlace(ids::次数调节钮);
+  SetWindowPos(updown, nullptr, 0, 0, Scaled(updownPlace->width), Scaled(updownPlace->height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(updown, UDM_SETRANGE32, 1, 5000);
   // Our own handler sets the value; keep the control's own position away from its limits so
   // that both arrows always notify.

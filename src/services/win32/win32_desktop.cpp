@@ -44,8 +44,28 @@ void Win32Desktop::StepPointer(int dx, int dy) {
   SetCursorPos(x, y);
 }
 
+namespace {
+
+// Absolute input coordinates over the virtual screen, 0..65535; rounding up makes the system's
+// truncating conversion land on the pixel itself.
+DWORD Normalised(int value, int origin, int extent) {
+  if (extent <= 0) return 0;
+  long long scaled = (static_cast<long long>(value - origin) * 65536 + extent - 1) / extent;
+  return static_cast<DWORD>(std::clamp(scaled, 0LL, 65535LL));
+}
+
+}  // namespace
+
 void Win32Desktop::SimulateClick(int x, int y, int type) {
   SetCursorPos(x, y);
+  // Each button event carries the position as well. A bare button event acts wherever the
+  // pointer is when the system takes it, and a move can come in between: the user's hand, or
+  // under Wine the motion that other programs' windows report for our own pointer warps,
+  // which put clicks after a glide up to some twenty pixels back along its path.
+  const ScreenRect screen = VirtualScreen();
+  const DWORD ax = Normalised(x, screen.left, screen.right - screen.left);
+  const DWORD ay = Normalised(y, screen.top, screen.bottom - screen.top);
+  const DWORD at = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
   int clicks = 1;
   switch (type) {
@@ -55,8 +75,8 @@ void Win32Desktop::SimulateClick(int x, int y, int type) {
     default: break;
   }
   for (int i = 0; i < clicks; ++i) {
-    mouse_event(down, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
-    mouse_event(up, static_cast<DWORD>(x), static_cast<DWORD>(y), 0, 0);
+    mouse_event(at | down, ax, ay, 0, 0);
+    mouse_event(at | up, ax, ay, 0, 0);
   }
 }
 

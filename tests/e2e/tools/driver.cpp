@@ -10,6 +10,7 @@
 
 #include "json.h"
 #include "popup_menu.h"
+#include "process_probe.h"
 #include "synth_input.h"
 #include "utf8.h"
 #include "window_query.h"
@@ -301,6 +302,10 @@ const std::map<std::string, Handler>& Commands() {
       {"screen", Screen},
       {"sleep", SleepCmd},
       {"processes", Processes},
+      {"process_stats", ProcessStats},
+      {"hold_hotkey", HoldHotkey},
+      {"release_hotkey", ReleaseHotkey},
+      {"wave_out", WaveOutProbe},
   };
   return commands;
 }
