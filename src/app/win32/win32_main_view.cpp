@@ -47,6 +47,12 @@ void Win32MainView::PlaceAt(int left, int top) {
 void Win32MainView::Focus() { SetFocus(window_); }
 
 void Win32MainView::SetAlwaysOnTop(bool on) {
+  if (!on) {
+    // Wine keeps an owned window on top while its owner comes right after it in the z-order:
+    // the invisible owner goes to the bottom first.
+    SetWindowPos(GetWindow(window_, GW_OWNER), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   SetWindowPos(window_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -315,3 +315,105 @@ def crop_rgb(png_path, left, top, width, height):
                           "rgb:-"], check=True, capture_output=True).stdout
     assert len(raw) == width * height * 3, f"crop {width}x{height}+{left}+{top} of {png_path} gave {len(raw)} bytes"
     return [[tuple(raw[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)] for y in range(height)]
+
+
+# --- Playback ---------------------------------------------------------------------------------
+
+PLAYING_CAPTION = "Zelvorn鼠标助手 V3.0  (正在播放任务...)"
+STOPPED_STATUS = "任务已停止"
+# The button messages at the start of a click (a double click's second press is a DBLCLK).
+CLICK_PRESSES = ("WM_LBUTTONDOWN", "WM_LBUTTONDBLCLK", "WM_RBUTTONDOWN", "WM_RBUTTONDBLCLK")
+
+
+def put_task(run_dir, name, events, interval=None):
+    """Writes a task file as the program would: events are (x, y, type, delay)."""
+    with open(task_path(run_dir, name), "wb") as f:
+        f.write(task_file_bytes(events, interval))
+
+
+def select_task(s, main, name):
+    """Clicks the task's item in 列表框, as a user picks it."""
+    listbox = control(s, main, "列表框")
+    state = s.driver.cmd("listbox", hwnd=listbox["hwnd"])
+    index = state["items"].index(name)
+    r = listbox["rect"]
+    row = index - state["top"]
+    s.driver.click(r["left"] + 30, r["top"] + 2 + row * state["item_height"] + state["item_height"] // 2)
+    wait_until(lambda: list_state(s, main)["cursel"] == index, what=f"{name} selected")
+
+
+def set_pass_count(s, main, text):
+    s.driver.cmd("set_text", hwnd=control(s, main, "编辑框1")["hwnd"], text=text)
+
+
+def set_slider_by_keys(s, main, name, keys):
+    """Clicks the slider (which focuses it) and presses keys, e.g. ["home", "right"]; gives its position."""
+    slider = control(s, main, name)
+    r = slider["rect"]
+    s.driver.click(r["left"] + r["width"] // 2, r["top"] + r["height"] // 2)
+    for key in keys:
+        s.driver.key(key)
+    s.driver.cmd("sleep", ms=200)
+    return s.driver.cmd("trackbar", hwnd=slider["hwnd"])["pos"]
+
+
+_status_labels = {}
+
+
+def main_state(s, main):
+    """Caption, 标签1, place and topmost of the main window. Only the label's text is asked of the
+    program, since a message to it waits until it next looks at its queue (up to 100 ms while a
+    run sleeps)."""
+    if main["hwnd"] not in _status_labels:
+        _status_labels[main["hwnd"]] = control(s, main, "标签1")["hwnd"]
+    info = s.driver.info(main["hwnd"])
+    return {"caption": info["title"], "status": s.driver.text(_status_labels[main["hwnd"]]),
+            "place": (info["rect"]["left"], info["rect"]["top"]), "topmost": info["topmost"]}
+
+
+def watch_run(s, main, timeout=60.0, interval=0.05):
+    """Polls the main window until a run has stopped; gives every distinct state seen on the way."""
+    seen = []
+    deadline = time.monotonic() + timeout
+    while True:
+        state = main_state(s, main)
+        if not seen or seen[-1] != state:
+            seen.append(state)
+        if state["status"] == STOPPED_STATUS and state["caption"] == MAIN_CAPTION:
+            return seen
+        assert time.monotonic() < deadline, f"the run did not end within {timeout} s; last {state}"
+        time.sleep(interval)
+
+
+def click_presses(target):
+    return [e for e in target.events() if e["message"] in CLICK_PRESSES]
+
+
+# --- Recording --------------------------------------------------------------------------------
+
+class Recording:
+    """A recording started by a click on 录制; its pending file is the one that appears in the
+    prefix's temporary folder afterwards."""
+
+    def __init__(self, s, main):
+        self.s = s
+        self.earlier = pending_files(s)
+        click_control(s, control(s, main, "录制"))
+        wait_until(lambda: control(s, main, "按钮1")["visible"], what="page 1 of the recording")
+
+    def pending_file(self):
+        new = pending_files(self.s) - self.earlier
+        assert len(new) <= 1, f"more than one new pending file: {new}"
+        return next(iter(new), None)
+
+    def wait_events(self, count, timeout=10.0):
+        """Waits until the pending file holds count event sections; gives its bytes."""
+        def holding():
+            path = self.pending_file()
+            data = read_bytes(path) if path else b""
+            return data if len(recorded_delays(data)) >= count else None
+        return wait_until(holding, timeout=timeout, what=f"{count} recorded events")
+
+
+def start_recording(s, main):
+    return Recording(s, main)
