@@ -66,7 +66,7 @@ void RunHotkeyLoop(Context& context) {
         action(context);
       }
     }
-    context.pump.ProcessPendingEvents();
+    context.pump.ProcessPendingEventsKeepingNewHotkeys(state.HotkeyOwnerWindow);
   }
 }
 

@@ -8,9 +8,14 @@ class EventPump {
 
   // Dispatches every message already queued and returns; never waits; leaves WM_QUIT queued.
   virtual void ProcessPendingEvents() = 0;
+  // The recording loop's dispatch: as ProcessPendingEvents, except that hotkey messages for owner
+  // stay queued for the next TakeHotkeyMessage, so that a press is not lost to a timer tick or a
+  // repaint that happened to be dispatched when it came.
+  virtual void ProcessPendingEventsKeepingNewHotkeys(WindowHandle owner) = 0;
   // Sleeps until a new message arrives in the queue.
   virtual void WaitForMessage() = 0;
-  // Takes at most one hotkey message addressed to owner; gives its id.
+  // Takes at most one hotkey message addressed to owner; gives its id. Others queued for owner
+  // at that moment are discarded: a turn of the recording loop acts on one press.
   virtual bool TakeHotkeyMessage(WindowHandle owner, int* id) = 0;
   // Non-zero when the hotkey was registered.
   virtual int RegisterHotkey(WindowHandle owner, int id, unsigned modifiers, unsigned virtualKey) = 0;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/win32/modal.h"
 
 namespace {
@@ -20,6 +22,26 @@ void Win32EventPump::ProcessPendingEvents() {
   }
 }
 
+void Win32EventPump::ProcessPendingEventsKeepingNewHotkeys(WindowHandle owner) {
+  HWND window = AsWindow(owner);
+  MSG message;
+  std::vector<MSG> arrived;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (message.message == WM_QUIT) break;
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+    if (message.message == WM_HOTKEY && message.hwnd == window) {
+      arrived.push_back(message);
+      continue;
+    }
+    if (!PreTranslateProgramMessage(message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  // Posted anew, they also wake the loop's next WaitMessage.
+  for (const MSG& hotkey : arrived) PostMessageW(hotkey.hwnd, WM_HOTKEY, hotkey.wParam, hotkey.lParam);
+}
+
 void Win32EventPump::WaitForMessage() { WaitMessage(); }
 
 bool Win32EventPump::TakeHotkeyMessage(WindowHandle owner, int* id) {
@@ -27,6 +49,10 @@ bool Win32EventPump::TakeHotkeyMessage(WindowHandle owner, int* id) {
   if (!PeekMessageW(&message, AsWindow(owner), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) return false;
   if (message.message != WM_HOTKEY) return false;
   *id = static_cast<int>(message.wParam);
+  // A turn acts on one press: a second one queued already has no effect.
+  MSG other;
+  while (PeekMessageW(&other, AsWindow(owner), WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+  }
   return true;
 }
 

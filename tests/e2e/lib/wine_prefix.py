@@ -117,3 +117,5 @@ class WinePrefix:
         if os.path.isdir(self.path):
             subprocess.run([WINESERVER, "-k"], env=self.env(":0", "C.UTF-8"), stdout=self.log, stderr=self.log,
                            timeout=60)
+            # -k only signals the server; the next session must not meet the old one on its way out.
+            self.wait_server()

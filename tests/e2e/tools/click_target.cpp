@@ -2,7 +2,9 @@
 // unless told otherwise) that writes one line per mouse button message it receives, with the
 // screen position and the performance-counter time in milliseconds, and takes the keyboard
 // focus when it starts. Lines: "ready <hwnd> <left> <top> <right> <bottom> <t>",
-// "<message> <x> <y> <t>", "focus <t>", "unfocus <t>", "keydown <vk> <t>", "keyup <vk> <t>".
+// "<message> <x> <y> <t> <message time>", "focus <t>", "unfocus <t>", "keydown <vk> <t>",
+// "keyup <vk> <t>". The message time (GetMessageTime, ms) is when the input was generated, so it
+// leaves out how late this window got to the message.
 #include <windows.h>
 #include <windowsx.h>
 #include <shellapi.h>
@@ -26,9 +28,9 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency);
 }
 
-void Log(const char* line) {
+void Log(const char* line, const char* tail = "") {
   char stamped[256];
-  int n = std::snprintf(stamped, sizeof stamped, "%s %.3f\n", line, NowMs());
+  int n = std::snprintf(stamped, sizeof stamped, "%s %.3f%s\n", line, NowMs(), tail);
   DWORD written = 0;
   WriteFile(g_log, stamped, static_cast<DWORD>(n), &written, nullptr);
 }
@@ -76,7 +78,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
     ClientToScreen(window, &p);
     char line[128];
     std::snprintf(line, sizeof line, "%s %ld %ld", name, p.x, p.y);
-    Log(line);
+    char tail[32];
+    std::snprintf(tail, sizeof tail, " %lu", static_cast<unsigned long>(GetMessageTime()));
+    Log(line, tail);
     return 0;
   }
   switch (msg) {

@@ -42,6 +42,8 @@ class FakePump : public EventPump {
   std::vector<int> unregistered;             // every UnregisterHotkey id, in order
 
   void ProcessPendingEvents() override;
+  // Hotkeys posted by the handlers run here stay queued in either call, so both act alike.
+  void ProcessPendingEventsKeepingNewHotkeys(WindowHandle) override { ProcessPendingEvents(); }
   void WaitForMessage() override;
   bool TakeHotkeyMessage(WindowHandle owner, int* id) override;
   int RegisterHotkey(WindowHandle owner, int id, unsigned modifiers, unsigned virtualKey) override;
