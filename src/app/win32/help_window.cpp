@@ -4,6 +4,7 @@
 
 #include "app/help_text.h"
 #include "app/win32/modal.h"
+#include "app/win32/window_procedure.h"
 #include "resource_ids.h"
 #include "services/main_view.h"
 #include "services/win32/wide_text.h"
@@ -23,7 +24,7 @@ class HelpWindow {
 
  private:
   static void RegisterClassOnce();
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend LRESULT CALLBACK MemberWindowProcedure<HelpWindow>(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCreate();
   void OnHelpWindowCreated();
@@ -42,7 +43,7 @@ void HelpWindow::RegisterClassOnce() {
   static const ATOM atom = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Procedure;
+    wc.lpfnWndProc = MemberWindowProcedure<HelpWindow>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -66,17 +67,6 @@ void HelpWindow::Show() {
   // The loops then let the dialog manager see Esc: it closes the window even from the text box.
   EnableDialogNavigation(window_);
   RunModal(window_);
-}
-
-LRESULT CALLBACK HelpWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/win32/modal.h"
+#include "app/win32/window_procedure.h"
 #include "app/win32/picture.h"
 #include "resource_ids.h"
 #include "services/main_view.h"
@@ -27,7 +28,7 @@ class SplashWindow {
 
  private:
   static void RegisterClassOnce();
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend LRESULT CALLBACK MemberWindowProcedure<SplashWindow>(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void OnSplashCreated();
   void CloseSplash();
@@ -45,7 +46,7 @@ void SplashWindow::RegisterClassOnce() {
   static const ATOM atom = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Procedure;
+    wc.lpfnWndProc = MemberWindowProcedure<SplashWindow>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
@@ -65,18 +66,6 @@ void SplashWindow::Show() {
   if (!window_) return;
   FitTo(GetDpiForWindow(window_));  // the primary monitor may differ from the system DPI
   RunModal(window_);
-}
-
-LRESULT CALLBACK SplashWindow::Procedure(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<SplashWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<SplashWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
 }
 
 LRESULT SplashWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
