@@ -86,15 +86,13 @@ void Win32Desktop::ReapplyPointer() {
 }
 
 int Win32Desktop::IsCapsLockOn() {
-  // A thread's key state follows only the keyboard messages it takes itself. While another
-  // program has the focus, read the state through that program's input queue.
-  DWORD self = GetCurrentThreadId();
-  DWORD other = 0;
-  if (HWND foreground = GetForegroundWindow()) other = GetWindowThreadProcessId(foreground, nullptr);
-  bool attached = other != 0 && other != self && AttachThreadInput(self, other, TRUE);
+  // A thread's key state follows the key messages it takes itself, and the clicks of a task give
+  // other windows the keyboard. GetKeyState brings the state up to date for a thread that takes
+  // no key messages; GetKeyboardState alone would keep the toggle of the last one it took.
+  // (Attaching to the foreground thread's input instead clears the shared key state under Wine.)
+  GetKeyState(VK_CAPITAL);
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  if (attached) AttachThreadInput(self, other, FALSE);
   return keys[VK_CAPITAL] & 1;
 }
 

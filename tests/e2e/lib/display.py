@@ -61,7 +61,8 @@ class Display:
         return False
 
     def screenshot(self, path):
-        subprocess.run(["import", "-display", self.name, "-window", "root", str(path)], check=True,
+        # -silent: import rings the display's bell otherwise, which would pass for the program's beep.
+        subprocess.run(["import", "-display", self.name, "-window", "root", "-silent", str(path)], check=True,
                        stdout=subprocess.DEVNULL, stderr=self._log, timeout=30)
 
     def close(self):
