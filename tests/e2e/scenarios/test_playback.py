@@ -167,8 +167,20 @@ def record_through_the_window(s, main, steps):
     """录制, then for each (x, y, key) the pointer moved there and the hotkey pressed, then
     保存鼠标事件 and Enter on the input box: the task is saved as 新任务<n>."""
     earlier = pending_files(s)
-    click_control(s, control(s, main, "录制"))
-    wait_until(lambda: control(s, main, "按钮1")["visible"], what="page 1 of the recording")
+    # The click target had the foreground: a click that activates the main window can lose its
+    # button-up under Wine, leaving 录制 focused but not clicked. Page 0 still up after 2 s means
+    # the click did not arrive (a recording shows page 1 at once), so it is made once more.
+    s.driver.cmd("activate", hwnd=main["hwnd"])
+    for attempt in range(2):
+        click_control(s, control(s, main, "录制"))
+        try:
+            wait_until(lambda: control(s, main, "按钮1")["visible"], timeout=2.0 if attempt == 0 else 5.0,
+                       what="page 1 of the recording")
+            break
+        except AssertionError:
+            if attempt or not control(s, main, "录制")["visible"]:
+                raise
+            s.say("the click on 录制 was lost; clicking again")
     for i, (x, y, key) in enumerate(steps):
         if i:
             s.driver.cmd("sleep", ms=400)
