@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 #include <vector>
+#include "fakes/example_task.h"
 #include "fakes/memory_files.h"
 #include "tasks/description_text.h"
 
@@ -22,27 +23,6 @@ struct Event {
 };
 const Event kEvents[] = {{"120", "45", "0", "0"}, {"300", "200", "2", "1532"}, {"-5", "700", "1", "2047"}};
 
-// The saved task of three events, after the interval slider was moved to 25.
-const char* const kExampleLines[] = {
-    "[Zelvorn鼠标助手V3.0]",
-    "说明：=    Zelvorn鼠标助手任务文件说明",
-    "",
-    "    格式：[事件顺序数]",
-    "         X＝鼠标横向位置",
-    "         Y＝鼠标纵向位置",
-    "         事件＝0-3（0表示鼠标左键单击，1表示鼠标左键双击，2表示鼠标右键单击，3表示鼠标右键双击）",
-    "         延时＝本次事件与上一事件之间的时间，单击：毫秒",
-    "[1]", "X=120", "Y=45", "事件=0", "延时=0",
-    "[2]", "X=300", "Y=200", "事件=2", "延时=1532",
-    "[3]", "X=-5", "Y=700", "事件=1", "延时=2047",
-    "[间隔时间]", "值=25",
-};
-
-std::string JoinLines(std::size_t first, std::size_t last) {
-  std::string bytes;
-  for (std::size_t i = first; i < last; ++i) bytes.append(kExampleLines[i]).append("\r\n");
-  return bytes;
-}
 
 // What the recorder writes for the three events.
 void RecordExample(Profile& profile, const std::string& path) {
@@ -82,11 +62,11 @@ using ProfileExample = ProfileTest;
 TEST_F(ProfileExample, RecordingAndIntervalWritesMakeTheFileByteForByte) {
   ASSERT_EQ(sizeof(kDescriptionText) - 1, 264u);
   RecordExample(profile, kTask);
-  EXPECT_EQ(files.Get(kTask), JoinLines(0, 23));
+  EXPECT_EQ(files.Get(kTask), ExampleTaskBytes(0, 23));
   EXPECT_EQ(NamesBoth(), (std::vector<std::string>{"Zelvorn鼠标助手V3.0", "1", "2", "3"}));
 
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "25"));
-  EXPECT_EQ(files.Get(kTask), JoinLines(0, 25));
+  EXPECT_EQ(files.Get(kTask), ExampleTaskBytes(0, 25));
   EXPECT_EQ(NamesBoth(), (std::vector<std::string>{"Zelvorn鼠标助手V3.0", "1", "2", "3", "间隔时间"}));
 }
 
@@ -116,7 +96,7 @@ TEST_F(ProfileExample, MovingTheIntervalSliderAgainRewritesTheValueInPlace) {
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "25"));
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "30"));
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "7"));
-  EXPECT_EQ(files.Get(kTask), JoinLines(0, 24) + "值=7\r\n");
+  EXPECT_EQ(files.Get(kTask), ExampleTaskBytes(0, 24) + "值=7\r\n");
   EXPECT_EQ(NamesBoth().size(), 5u);
   EXPECT_EQ(ReadBoth("间隔时间", "值", "1"), "7");
 }
@@ -405,7 +385,7 @@ TEST_F(ProfileTest, AFailedReplaceLeavesTheOldFileAndItsReadings) {
   EXPECT_EQ(NamesBoth().size(), 5u);
 
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "26"));
-  EXPECT_EQ(files.Get(kTask), JoinLines(0, 24) + "值=26\r\n");
+  EXPECT_EQ(files.Get(kTask), ExampleTaskBytes(0, 24) + "值=26\r\n");
 
   const std::string pending = "C:\\Temp\\1A2B.tmp";
   files.FailNext(MemoryFiles::Op::ReplaceAll);
@@ -453,9 +433,9 @@ TEST_F(ProfileTest, WritesKeepTheCacheAndApplyToAFileEditedByHand) {
   EXPECT_EQ(profile.Read(kTask, "3", "X"), "-5");
   EXPECT_EQ(files.Calls(MemoryFiles::Op::ReadAll), 0);
 
-  files.Put(kTask, JoinLines(0, 13));  // events 2 and 3 removed by hand
+  files.Put(kTask, ExampleTaskBytes(0, 13));  // events 2 and 3 removed by hand
   ASSERT_TRUE(profile.Write(kTask, "间隔时间", "值", "25"));
-  EXPECT_EQ(files.Get(kTask), JoinLines(0, 13) + JoinLines(23, 25));
+  EXPECT_EQ(files.Get(kTask), ExampleTaskBytes(0, 13) + ExampleTaskBytes(23, 25));
   EXPECT_EQ(ReadBoth("3", "X", "none"), "none");
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/example_task.h"
 #include "fakes/fake_world.h"
 #include "recorder/event_recording.h"
 #include "recorder/hotkeys.h"
@@ -189,20 +190,7 @@ TEST_F(RecorderTest, ThreeEventsGiveTheTaskFileByteForByte) {
   PressAt(-5, 700, 2047, 2);
   StartRecording(context);
 
-  const std::string expected = CrLfLines({
-      "[Zelvorn鼠标助手V3.0]",
-      "说明：=    Zelvorn鼠标助手任务文件说明",
-      "",
-      "    格式：[事件顺序数]",
-      "         X＝鼠标横向位置",
-      "         Y＝鼠标纵向位置",
-      "         事件＝0-3（0表示鼠标左键单击，1表示鼠标左键双击，2表示鼠标右键单击，3表示鼠标右键双击）",
-      "         延时＝本次事件与上一事件之间的时间，单击：毫秒",
-      "[1]", "X=120", "Y=45", "事件=0", "延时=0",
-      "[2]", "X=300", "Y=200", "事件=2", "延时=1532",
-      "[3]", "X=-5", "Y=700", "事件=1", "延时=2047",
-  });
-  EXPECT_EQ(files.Get(state.PendingTaskPath), expected);
+  EXPECT_EQ(files.Get(state.PendingTaskPath), ExampleTaskBytes(0, kRecordedExampleLines));
   EXPECT_EQ(state.NextEventNumber, 4);
   EXPECT_EQ(desktop.cues, 3);
 }

@@ -3,6 +3,7 @@ dialogs it opens, and the input box. Shared by the scenario files; extend it by 
 import time
 
 from driver_client import DriverError
+from win32 import HTCLOSE, WM_NCHITTEST, make_lparam
 
 EXE = "ZelvornMouse.exe"
 MAIN_CLASS = "ZelvornMain"
@@ -95,6 +96,16 @@ def message_text(s, box):
 
 def message_buttons(s, box):
     return [c["text"] for c in s.driver.children(box["hwnd"]) if c["class"].lower() == "button" and c["visible"]]
+
+
+def close_box_point(s, window):
+    """A point of the caption bar that the window itself reports as its close box."""
+    r = window["rect"]
+    for y in range(r["top"] + 2, r["top"] + 40, 3):
+        for x in range(r["right"] - 2, r["right"] - 60, -2):
+            if s.driver.send(window["hwnd"], WM_NCHITTEST, lparam=make_lparam(x, y)) == HTCLOSE:
+                return x, y
+    raise AssertionError(f"{window.get('class', 'the window')} reports no close box")
 
 
 def wait_gone(s, window, timeout=5000):

@@ -2,8 +2,8 @@
 a refused playback; each disables the main window and gives it back on top."""
 import app_model as m
 from display import SCREEN_HEIGHT, SCREEN_WIDTH
-from win32 import (HTCLOSE, WM_NCHITTEST, WS_CAPTION, WS_EX_CLIENTEDGE, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_SYSMENU,
-                   WS_THICKFRAME, make_lparam)
+from win32 import (WS_CAPTION, WS_EX_CLIENTEDGE, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_SYSMENU,
+                   WS_THICKFRAME)
 
 HELP_CLASS = "ZelvornHelp"
 WS_VSCROLL = 0x00200000
@@ -147,21 +147,12 @@ def test_help_window_shows_the_text_read_only_and_closes_on_esc_and_close_box(s)
     assert s.driver.text(box["hwnd"]) == text, "typing changed the help text"
     s.screenshot("help-at-end")
 
-    x, y = close_box_point(s, help_window)
+    x, y = m.close_box_point(s, help_window)
     s.driver.click(x, y)
     m.wait_gone(s, help_window, timeout=3000)
     m.expect_main_back(s, main, "the help window's close box")
     s.driver.cmd("close", hwnd=main["hwnd"])
     assert app.wait() == 0
-
-
-def close_box_point(s, window):
-    r = window["rect"]
-    for y in range(r["top"] + 2, r["top"] + 40, 3):
-        for x in range(r["right"] - 2, r["right"] - 60, -2):
-            if s.driver.send(window["hwnd"], WM_NCHITTEST, lparam=make_lparam(x, y)) == HTCLOSE:
-                return x, y
-    raise AssertionError(f"{window['class']} reports no close box")
 
 
 def open_about(s, main):

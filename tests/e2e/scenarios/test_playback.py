@@ -7,12 +7,11 @@ import os
 import threading
 import time
 
-from app_model import (EXE, MAIN_CAPTION, PLAYING_CAPTION, STOPPED_STATUS, answer_input_box, click_control,
+from app_model import (EXE, close_box_point, MAIN_CAPTION, PLAYING_CAPTION, STOPPED_STATUS, answer_input_box, click_control,
                        click_presses, control, crop_rgb, list_state, main_state, message_buttons, message_text,
                        pending_files, put_task, read_bytes, recorded_delays, select_task, set_pass_count, start_main,
                        task_file_bytes, task_path, wait_dialog, wait_gone, wait_until, watch_run)
 from display import SCREEN_HEIGHT, SCREEN_WIDTH
-from win32 import HTCLOSE, WM_NCHITTEST, make_lparam
 
 # Where a run puts the main window (its size is 390 x 295).
 RUN_PLACE = (SCREEN_WIDTH - 400, SCREEN_HEIGHT - 296)
@@ -260,15 +259,6 @@ def test_caps_lock_mode_stops_once_caps_lock_goes_on(s):
     close_and_expect_exit(s, app, main)
 
 
-def close_button_point(s, hwnd):
-    r = s.driver.info(hwnd)["rect"]
-    for y in range(r["top"] + 2, r["top"] + 40, 3):
-        for x in range(r["right"] - 2, r["right"] - 60, -2):
-            if s.driver.send(hwnd, WM_NCHITTEST, lparam=make_lparam(x, y)) == HTCLOSE:
-                return x, y
-    raise AssertionError("the main window reports no close button")
-
-
 def test_closing_the_main_window_during_a_run_ends_the_program_with_zero(s):
     run_dir = s.new_run_dir()
     put_task(run_dir, "关闭测试", [(60, 60, 0, 0), (300, 300, 0, 5000)])
@@ -285,7 +275,7 @@ def test_closing_the_main_window_during_a_run_ends_the_program_with_zero(s):
         wait_until(lambda: main_state(s, main)["caption"] == PLAYING_CAPTION, what=f"{case}: playing")
         if case.startswith("close button"):
             wait_until(lambda: len(click_presses(target)) > clicks_before, timeout=10, what=f"{case}: the first click")
-            s.driver.click(*close_button_point(s, main["hwnd"]))
+            s.driver.click(*close_box_point(s, s.driver.info(main["hwnd"])))
         else:
             def mid_glide():
                 p = s.driver.cmd("cursor")

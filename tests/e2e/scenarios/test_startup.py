@@ -1,7 +1,8 @@
 """Start-up: the splash window, its closing, the main window, and the exit code."""
 from display import SCREEN_HEIGHT, SCREEN_WIDTH
-from win32 import (HTCLOSE, WM_NCHITTEST, WS_BORDER, WS_CAPTION, WS_DLGFRAME, WS_EX_TOOLWINDOW, WS_MAXIMIZEBOX,
-                   WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, make_lparam)
+from app_model import close_box_point
+from win32 import (WS_BORDER, WS_CAPTION, WS_DLGFRAME, WS_EX_TOOLWINDOW, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_POPUP,
+                   WS_SYSMENU, WS_THICKFRAME)
 
 EXE = "ZelvornMouse.exe"
 MAIN_CAPTION = "Zelvorn鼠标助手 V3.0"
@@ -20,16 +21,6 @@ def wait_gone(s, window, timeout):
     answer = s.driver.cmd("wait_gone", hwnd=window["hwnd"], hidden=True, timeout=timeout)
     assert answer["gone"], f"window {window['class']} still there after {timeout} ms"
     return answer["t"]
-
-
-def close_button_point(s, window):
-    """A point of the caption bar that the window itself reports as its close button."""
-    r = window["rect"]
-    for y in range(r["top"] + 2, r["top"] + 40, 3):
-        for x in range(r["right"] - 2, r["right"] - 60, -2):
-            if s.driver.send(window["hwnd"], WM_NCHITTEST, lparam=make_lparam(x, y)) == HTCLOSE:
-                return x, y
-    raise AssertionError("the main window reports no close button")
 
 
 def expect_style(window, present, absent):
@@ -120,7 +111,7 @@ def test_splash_closes_at_once_on_click_or_esc(s):
             # The user's way out: the close button of the caption bar.
             s.driver.cmd("sleep", ms=300)
             s.screenshot("main-window-before-close-button")
-            x, y = close_button_point(s, main)
+            x, y = close_box_point(s, main)
             s.driver.click(x, y)
         else:
             s.driver.cmd("close", hwnd=main["hwnd"])

@@ -30,10 +30,3 @@ struct FakeWorld {
     pump.atProcessCall[pump.processCalls + 1] = fn;
   }
 };
-
-// Lines joined with CR LF, one after the last too: a task file as the profile writes it.
-inline std::string CrLfLines(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* line : lines) text.append(line).append("\r\n");
-  return text;
-}
